@@ -1,0 +1,13 @@
+// The module's entry point does almost nothing: it remembers the module
+// instance. Real work happens on the player's calls.
+#include <windows.h>
+
+#include "host/plugin_state_win32.h"
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        stz::Plugin().module = instance;
+        DisableThreadLibraryCalls(instance);
+    }
+    return TRUE;
+}

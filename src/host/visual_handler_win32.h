@@ -1,0 +1,14 @@
+// The handler the player sends every visual message to.
+#pragma once
+
+#include <cstdint>
+
+namespace stz {
+
+extern "C" int32_t HandleVisualMessage(uint32_t code, void* record, void* refcon);
+
+// 'clr ': undoes what enabling created (timers, timer window), so that the
+// player can unload the module with no window or timer pointing into it.
+void DisableVisualHandler();
+
+}  // namespace stz

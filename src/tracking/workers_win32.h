@@ -1,0 +1,16 @@
+// Worker threads: each network request runs on a short-lived thread of its
+// own, so that the player's thread never waits on the network.
+#pragma once
+
+#include <functional>
+
+namespace stz {
+
+// Starts `work` on a new thread (the runtime library's thread start). The
+// thread holds a reference on this module and a Winsock reference for as
+// long as it runs, so that neither the player's FreeLibrary nor the plug-in's
+// shutdown can pull code or sockets from under it. Returns false, with
+// nothing left behind, when the thread cannot be started.
+bool StartWorker(std::function<void()> work);
+
+}  // namespace stz
