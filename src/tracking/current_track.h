@@ -7,6 +7,8 @@
 
 namespace stz {
 
+struct HostTrackRecord;
+
 struct CurrentTrack {
     std::u16string artist;
     std::u16string title;
@@ -19,5 +21,13 @@ struct CurrentTrack {
     int32_t reportable = 0;       // 1 when the record's report word is zero
     int32_t playing = 0;
 };
+
+// A new song: artist, title, album, track number, year and reportable from
+// the player's record. The timing fields are RestartPlayCredit's.
+void UpdateTrackSnapshot(CurrentTrack& track, const HostTrackRecord& record);
+
+// The play credit starts again: length rounded to seconds (halves up),
+// start time `now` (seconds since 1970), countdown from the length.
+void RestartPlayCredit(CurrentTrack& track, const HostTrackRecord& record, int64_t now);
 
 }  // namespace stz
