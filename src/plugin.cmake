@@ -23,3 +23,18 @@ target_link_libraries(itw_stanzascopium PRIVATE
   ws2_32 ole32 oleaut32 uuid advapi32 user32 kernel32)
 set_property(TARGET itw_stanzascopium PROPERTY RESOURCE_INCLUDES ${CMAKE_CURRENT_SOURCE_DIR})
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_CURRENT_SOURCE_DIR} -I${CMAKE_CURRENT_BINARY_DIR}" PARENT_SCOPE)
+
+# The COM server's type library: compiled from its .idl by widl and carried
+# as resource TYPELIB 1 by src/com/com_server.rc, beside the registration
+# script; src/com/module_info.rc carries the manifest.
+set(_stz_typelib ${CMAKE_CURRENT_BINARY_DIR}/itw_stanzascopium.tlb)
+add_custom_command(OUTPUT ${_stz_typelib}
+  COMMAND ${STANZA_WIDL} --win32 -t -I ${CMAKE_CURRENT_SOURCE_DIR} -o ${_stz_typelib}
+          ${CMAKE_CURRENT_SOURCE_DIR}/com/itw_stanzascopium.idl
+  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/com/itw_stanzascopium.idl ${CMAKE_CURRENT_SOURCE_DIR}/com/com_ids.h
+  VERBATIM)
+target_sources(itw_stanzascopium PRIVATE ${_stz_typelib})
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/com/com_server.rc PROPERTIES
+  OBJECT_DEPENDS "${_stz_typelib};${CMAKE_CURRENT_SOURCE_DIR}/com/appid.rgs")
+set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/com/module_info.rc PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/com/itw_stanzascopium.manifest)
