@@ -5,7 +5,8 @@ add_library(itw_stanzascopium SHARED
   ${_win32_sources}
   ${_rc_sources}
   ${CMAKE_CURRENT_SOURCE_DIR}/itw_stanzascopium.def)
-set_target_properties(itw_stanzascopium PROPERTIES PREFIX "" OUTPUT_NAME itw_stanzascopium)
+set_target_properties(itw_stanzascopium PROPERTIES PREFIX "" OUTPUT_NAME itw_stanzascopium
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 target_include_directories(itw_stanzascopium PRIVATE
   ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR})
 target_compile_definitions(itw_stanzascopium PRIVATE

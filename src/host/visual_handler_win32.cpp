@@ -8,6 +8,7 @@
 #include "host/host_version.h"
 #include "host/plugin_state_win32.h"
 #include "host/timer_window_win32.h"
+#include "lyricsview/lyrics_view_win32.h"
 #include "service/installation_identity_win32.h"
 #include "service/winsock_win32.h"
 #include "tracking/scheduling_win32.h"
@@ -70,6 +71,15 @@ void Dispatch(uint32_t code, void* record) {
         case kCodeEnable:
             OnEnable();
             break;
+        case kCodeShow:
+            if (record) ShowLyricsView(static_cast<HWND>(const_cast<void*>(PointerAt(record, kShowWindowOffset))));
+            break;
+        case kCodeHide:
+            HideLyricsView();
+            break;
+        case kCodeSetWindow:
+            PlaceLyricsView();
+            break;
         case kCodePlay:
             OnPlayMessage(record ? PointerAt(record, kPlayTrackOffset) : nullptr);
             break;
@@ -98,6 +108,7 @@ extern "C" int32_t HandleVisualMessage(uint32_t code, void* record, void* /*refc
 void DisableVisualHandler() {
     PluginState& plugin = Plugin();
     DestroyTimerWindow(plugin.timerWindow);
+    CloseLyricsView();
 }
 
 }  // namespace stz

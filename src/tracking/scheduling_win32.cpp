@@ -4,6 +4,7 @@
 
 #include "host/plugin_state_win32.h"
 #include "host/timer_window_win32.h"
+#include "lyricsview/lyrics_page_win32.h"
 #include "service/endpoint_win32.h"
 #include "service/exchanges_win32.h"
 #include "tracking/current_track.h"
@@ -58,6 +59,7 @@ void OnPlayMessage(const void* record) {
             RenewTrack(fields, /*replace*/ false);  // played again without a stop
         }  // else: resumed after a stop; the credit continues
         RestartPlayTimer();
+        RequestLyricsPage();
         TriggerStatusReport(1);
     }
     plugin.playbackStopped = 0;
@@ -66,6 +68,7 @@ void OnPlayMessage(const void* record) {
 void OnTrackChangeMessage(const void* record) {
     if (!record) return;
     RenewTrack(ReadHostTrackRecord(record), /*replace*/ true);
+    RequestLyricsPage();
     TriggerStatusReport(1);
 }
 
