@@ -43,6 +43,11 @@ TEST(TextEncodingTest, UnpairedSurrogatesBecomeTheReplacementCharacter) {
     for (const Utf8Case& c : cases) {
         EXPECT_EQ(Utf16ToUtf8(c.input), c.utf8) << "input of " << c.input.size() << " units";
     }
+
+    // A high surrogate that ends the view is unpaired, whatever follows it
+    // in memory.
+    const std::u16string pair = u"\xD83D\xDE00";
+    EXPECT_EQ(Utf16ToUtf8(std::u16string_view(pair).substr(0, 1)), kFffd);
 }
 
 }  // namespace
