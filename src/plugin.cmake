@@ -13,7 +13,7 @@ target_compile_definitions(itw_stanzascopium PRIVATE
   WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
   _WIN32_WINNT=0x0601 WINVER=0x0601
   STANZASCOPIUM_SERVICE_HOST="${STANZASCOPIUM_SERVICE_HOST}")
-target_compile_options(itw_stanzascopium PRIVATE -ffunction-sections -fdata-sections)
+target_compile_options(itw_stanzascopium PRIVATE -Os -ffunction-sections -fdata-sections)
 # The C++ runtime and the thread emulation are linked in statically: the DLL
 # lives in the player's process and may import Windows system DLLs only.
 target_link_options(itw_stanzascopium PRIVATE
