@@ -93,6 +93,7 @@ Player::Player(Timeline& timeline) : timeline_(timeline) {
 }
 
 Player::~Player() {
+    if (module_ != nullptr && handler_ != nullptr && !cleanedUp_) Cleanup();
     if (module_ != nullptr) Unload();
     if (IsWindow(frame_)) DestroyWindow(frame_);
     // Let the windows' last messages go through before OLE goes away.
@@ -149,6 +150,7 @@ int32_t Player::AppProc(void* cookie, uint32_t code, void* record) {
     }
     self->registration_ = DecodeRegistration(static_cast<const uint8_t*>(record), kRegistrationMessageSize);
     if (!self->registration_) return -1;
+    self->cleanedUp_ = false;
     self->handler_ = reinterpret_cast<PluginProc>(static_cast<uintptr_t>(self->registration_->handler));
     self->timeline_.Add("player", "registered: " + Printable(self->registration_->name) + ", options " +
                                       std::to_string(self->registration_->options) + ", data interval " +
@@ -235,7 +237,10 @@ void Player::Enable() { Call(false, kCodeEnable, NewMessageRecord(), ""); }
 void Player::Hide() { Call(false, kCodeHide, NewMessageRecord(), ""); }
 void Player::PlaceWindow() { Call(false, kCodePlace, NewMessageRecord(), ""); }
 void Player::Stop() { Call(false, kCodeStop, NewMessageRecord(), ""); }
-void Player::Cleanup() { Call(true, kCodeCleanup, NewMessageRecord(), ""); }
+void Player::Cleanup() {
+    Call(true, kCodeCleanup, NewMessageRecord(), "");
+    cleanedUp_ = true;
+}
 
 void Player::Show() {
     auto* record = static_cast<uint8_t*>(NewMessageRecord());

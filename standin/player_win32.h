@@ -30,7 +30,9 @@ public:
     // Calls OleInitialize, as a player's user-interface thread does, and makes
     // the frame window (shown) and its visualizer child.
     explicit Player(Timeline& timeline);
-    ~Player();  // unloads the DLL if still loaded, destroys the windows
+    // As a player quits: 'clr ' if the plug-in registered and was not cleaned
+    // up yet, then FreeLibrary, then the windows go.
+    ~Player();
     Player(const Player&) = delete;
     Player& operator=(const Player&) = delete;
 
@@ -95,6 +97,7 @@ private:
     PluginProc entry_ = nullptr;
     PluginProc handler_ = nullptr;
     std::optional<Registration> registration_;
+    bool cleanedUp_ = false;
     std::vector<CallRecord> calls_;
     double longestDispatchMs_ = 0;
     int foreignTimerMessages_ = 0;

@@ -79,13 +79,14 @@ const char* FaultName(Fault fault) {
         case Fault::ErrorStatus: return "error";
         case Fault::Garbage: return "garbage";
         case Fault::EndlessLine: return "endless";
+        case Fault::Delayed: return "delayed";
     }
     return "?";
 }
 
 std::optional<Fault> ParseFault(std::string_view name) {
     for (Fault f : {Fault::None, Fault::Refuse, Fault::Hang, Fault::Slow, Fault::ErrorStatus, Fault::Garbage,
-                    Fault::EndlessLine}) {
+                    Fault::EndlessLine, Fault::Delayed}) {
         if (name == FaultName(f)) return f;
     }
     return std::nullopt;
@@ -124,6 +125,7 @@ struct StandinService::Connection {
     double drainDeadlineMs = 0;
     double acceptedMs = 0;
     std::string path;
+    size_t requestIndex = 0;  // in requests_
 };
 
 StandinService::StandinService(Timeline& timeline)
@@ -187,6 +189,11 @@ void StandinService::SetFault(Fault fault, std::string_view path) {
     guard.unlock();
     timeline_.Add("service", std::string("fault: ") + FaultName(fault) +
                                  (path.empty() ? std::string() : " for " + std::string(path)));
+}
+
+void StandinService::SetDelay(int ms) {
+    std::lock_guard guard(lock_);
+    delayMs_ = ms;
 }
 
 void StandinService::SetSessionBody(std::string body) {
@@ -359,7 +366,7 @@ void StandinService::Record(Connection& c, bool framed, double now) {
             c.out = BuildReply(r, c.fault);
             c.outPos = 0;
             c.phase = Connection::Phase::Replying;
-            c.nextByteMs = now;
+            c.nextByteMs = c.fault == Fault::Delayed ? now + delayMs_ : now;
             if (c.fault != Fault::None) line += std::string("  -> ") + FaultName(c.fault);
             if (r.path == kSessionPath && c.fault != Fault::EndlessLine) {
                 const std::string token = AcceptedToken(c.out);
@@ -372,6 +379,7 @@ void StandinService::Record(Connection& c, bool framed, double now) {
                 }
             }
         }
+        c.requestIndex = requests_.size();
         requests_.push_back(std::move(r));
         changed_.notify_all();
     }
@@ -416,7 +424,7 @@ void StandinService::Run() {
         for (auto& c : connections) {
             if (readable.fd_count + 1 >= FD_SETSIZE) break;
             if (!c.peerClosed) FD_SET(c.socket, &readable);
-            const bool paced = c.fault == Fault::Slow && now < c.nextByteMs;
+            const bool paced = (c.fault == Fault::Slow || c.fault == Fault::Delayed) && now < c.nextByteMs;
             if (c.phase == Phase::Replying && !paced) FD_SET(c.socket, &writable);
         }
         timeval wait{0, 20 * 1000};
@@ -466,6 +474,11 @@ void StandinService::Run() {
                     continue;
                 }
                 if (c.outPos >= c.out.size() && c.fault != Fault::EndlessLine) {
+                    {
+                        std::lock_guard guard(lock_);
+                        requests_[c.requestIndex].answeredMs = after;
+                        changed_.notify_all();
+                    }
                     shutdown(c.socket, SD_SEND);
                     c.phase = Phase::Draining;
                     c.drainDeadlineMs = after + kDrainMs;

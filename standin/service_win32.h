@@ -38,12 +38,14 @@ enum class Fault {
     ErrorStatus,  // status 500, the usual body (a valid token for the handshake)
     Garbage,      // bytes without structure (zeros, CRs, high bytes), then close
     EndlessLine,  // bytes without any LF, for as long as the peer reads
+    Delayed,      // the usual answer, after a pause (SetDelay, default 3 s)
 };
 const char* FaultName(Fault fault);
 std::optional<Fault> ParseFault(std::string_view name);
 
 struct ReceivedRequest {
     double arrivalMs = 0;  // on the timeline's clock, when the request was complete
+    double answeredMs = -1;  // when the whole answer had been sent; -1: not (yet)
     std::string raw;       // every byte received on the connection up to then
     std::string method;
     std::string path;
@@ -81,6 +83,8 @@ public:
     // The fault for one path, or for every path when `path` is empty. Refuse
     // concerns the listener and ignores the path. Takes effect before it returns.
     void SetFault(Fault fault, std::string_view path = {});
+    // The pause before a Fault::Delayed answer.
+    void SetDelay(int ms);
     // The body of the handshake's reply (default: the token, CR LF).
     void SetSessionBody(std::string body);
     // The handshake's whole reply, status line and headers included.
@@ -129,6 +133,7 @@ private:
     bool refuse_ = false;
     int listenerWanted_ = 0;   // generation asked for
     int listenerApplied_ = 0;  // generation the thread has applied
+    int delayMs_ = 3000;
     std::string sessionBody_;
     std::optional<std::string> sessionReply_;
 };

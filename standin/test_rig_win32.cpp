@@ -41,8 +41,8 @@ TestRig::TestRig(const RigOptions& options)
 }
 
 TestRig::~TestRig() {
-    // The DLL goes first; the members then go in reverse order.
-    if (player.Loaded()) player.Unload();
+    // The player (cleaning up and unloading the DLL) goes first, as members
+    // go in reverse order; the pump must not outlive it.
     service.SetWaitPump(nullptr);
 }
 
