@@ -43,8 +43,7 @@ HRESULT RegisterModuleTypeLibrary(const std::wstring& modulePath, RegistrationSc
     // The help folder is the DLL's own folder.
     std::wstring folder = modulePath.substr(0, modulePath.find_last_of(L"\\/") + 1);
     if (scope == RegistrationScope::PerUser) {
-        if (const auto forUser =
-                OleAutomationFunction<RegisterForUser>("RegisterTypeLibForUser")) {
+        if (const auto forUser = OleAutomationFunction<RegisterForUser>("RegisterTypeLibForUser")) {
             return forUser(library.Get(), path.data(), folder.data());
         }
     }
@@ -59,8 +58,9 @@ HRESULT UnregisterModuleTypeLibrary(const std::wstring& modulePath, Registration
     const TLIBATTR identity = *attributes;
     library.Get()->ReleaseTLibAttr(attributes);
 
-    // Without this, an unregistration after a failed or partial install
-    // would stop here and leave the rest of the registration behind.
+    // Nothing registered, nothing to undo. The system's functions answer an
+    // error here instead, and unregistration would stop and leave the rest
+    // behind: after a failed install, say, or when run a second time.
     BSTR registeredPath = nullptr;
     const HRESULT query = QueryPathOfRegTypeLib(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum,
                                                 identity.lcid, &registeredPath);
@@ -68,8 +68,7 @@ HRESULT UnregisterModuleTypeLibrary(const std::wstring& modulePath, Registration
     if (query == TYPE_E_LIBNOTREGISTERED) return S_OK;
 
     if (scope == RegistrationScope::PerUser) {
-        if (const auto forUser =
-                OleAutomationFunction<UnregisterForUser>("UnRegisterTypeLibForUser")) {
+        if (const auto forUser = OleAutomationFunction<UnregisterForUser>("UnRegisterTypeLibForUser")) {
             return forUser(identity.guid, identity.wMajorVerNum, identity.wMinorVerNum, identity.lcid,
                            identity.syskind);
         }
