@@ -156,8 +156,9 @@ LRESULT CALLBACK BrowserWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     switch (message) {
         case WM_CLOSE:
             // Closing the view asks the player's frame to close as well; the
-            // default handling below then destroys the view.
-            PostMessageA(view.frameWindow, WM_CLOSE, wParam, lParam);
+            // default handling below then destroys the view. (A null window
+            // would post the message to this thread's queue instead.)
+            if (IsWindow(view.frameWindow)) PostMessageA(view.frameWindow, WM_CLOSE, wParam, lParam);
             break;
         case WM_DESTROY:
             // Our reference goes before the host window tears the control down,

@@ -9,12 +9,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "host_codes.h"
 #include "host_records.h"
 #include "player_win32.h"
 #include "service_win32.h"
@@ -60,6 +62,13 @@ RECT WindowRect(HWND window) {
     return rect;
 }
 
+RECT ClientRectOnScreen(HWND window) {
+    RECT rect{};
+    GetClientRect(window, &rect);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
 std::string Text(const RECT& r) {
     char text[64];
     std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
@@ -98,10 +107,6 @@ struct FrameProbe {
 class LyricsViewTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(rig.Ready()) << rig.Error(); }
-    // As a player does before it unloads the plug-in.
-    void TearDown() override {
-        if (player().Loaded()) player().Cleanup();
-    }
 
     standin::Player& player() { return rig.player; }
 
@@ -230,9 +235,13 @@ TEST_F(LyricsViewTest, ViewFollowsTheVisualizerOnlyWhileShown) {
     EXPECT_SAME_RECT(WindowRect(view), WindowRect(visualizer));
 
     // Only moves of the frame are followed; a new size waits for 'swin'.
+    // The control inside follows the view's new size.
     player().ResizeFrame(600, 420);
     player().PlaceWindow();
     EXPECT_SAME_RECT(WindowRect(view), WindowRect(visualizer));
+    const HWND control = GetWindow(view, GW_CHILD);
+    ASSERT_NE(control, nullptr);
+    EXPECT_SAME_RECT(WindowRect(control), ClientRectOnScreen(view));
 
     player().Hide();
     EXPECT_FALSE(IsWindowVisible(view));
@@ -245,6 +254,19 @@ TEST_F(LyricsViewTest, ViewFollowsTheVisualizerOnlyWhileShown) {
     EXPECT_EQ(TheView(), view);
     EXPECT_TRUE(IsWindowVisible(view));
     EXPECT_SAME_RECT(WindowRect(view), WindowRect(visualizer));
+
+    // A show with another visualizer window moves the same view over it,
+    // and from then on the view follows that one.
+    const HWND other = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 30, 40, 200, 120, player().Frame(),
+                                       nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(other, nullptr);
+    std::vector<uint8_t> record(standin::kVisualMessageSize, 0);
+    std::memcpy(record.data() + standin::kShowWindowOffset, &other, sizeof other);
+    player().SendVisual(standin::kCodeShow, record.data());
+    EXPECT_EQ(TheView(), view);
+    EXPECT_SAME_RECT(WindowRect(view), WindowRect(other));
+    player().MoveFrame(100, 80);
+    EXPECT_SAME_RECT(WindowRect(view), WindowRect(other));
     // No session was ever opened: nothing was asked of the service.
     EXPECT_TRUE(rig.service.Requests().empty()) << rig.TimelineText();
 }
