@@ -68,6 +68,18 @@ std::string FieldsText(const ReceivedRequest& r) {
     return text;
 }
 
+// The page is loaded by the browser control, which adds the plug-in's two
+// header lines to its own: say whether they arrived as the plug-in gave them.
+std::string PageHeadersText(const ReceivedRequest& r) {
+    const auto agent = r.Header("User-Agent");
+    const auto type = r.Header("Content-Type");
+    if (agent == "Stanzascopium/0.4 (iTunes build)" && type == "application/x-www-form-urlencoded") {
+        return "  [plug-in's headers]";
+    }
+    return "  [User-Agent " + Printable(agent.value_or("(none)"), 80) + ", Content-Type " +
+           Printable(type.value_or("(none)"), 80) + "]";
+}
+
 }  // namespace
 
 const char* FaultName(Fault fault) {
@@ -358,6 +370,7 @@ void StandinService::Record(Connection& c, bool framed, double now) {
         c.path = r.path;
         line = (r.method.empty() ? std::string("(no request line)") : r.method + " " + r.path) + FieldsText(r);
         if (r.signature != SignatureCheck::Absent) line += std::string("  [") + SignatureCheckText(r.signature) + "]";
+        if (r.path == kLyricsPagePath) line += PageHeadersText(r);
         if (!framed) line += "  (incomplete: " + std::string(c.peerClosed ? "peer closed" : "framing") + ")";
         if (c.fault == Fault::Hang) {
             c.phase = Connection::Phase::Holding;
