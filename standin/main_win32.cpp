@@ -2,6 +2,12 @@
 // stand-in service and prints the timeline.
 //
 //   standin-player.exe [--dll PATH] --scenario PATH [--shared-registry]
+//   standin-player.exe --warm-up
+//
+// --warm-up makes and closes the player's windows and exits: the first
+// process with windows in a Wine session starts Wine's helper processes,
+// which keep its standard output open; a test runner would then wait for
+// them. Run it once, with its output elsewhere, before the tests.
 
 #include <windows.h>
 
@@ -38,6 +44,12 @@ int Usage() {
 
 int wmain(int argc, wchar_t** argv) {
     InstallCrashReport();
+    if (argc == 2 && std::wstring(argv[1]) == L"--warm-up") {
+        Timeline timeline;
+        Player player(timeline);
+        player.PumpFor(200);
+        return 0;
+    }
     std::wstring dll = DefaultPluginPath();
     std::wstring scenarioPath;
     bool isolate = true;
