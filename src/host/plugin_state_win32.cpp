@@ -7,9 +7,13 @@ PluginState plugin;
 
 PluginState& Plugin() { return plugin; }
 
+RequestSnapshot TakeRequestSnapshotLocked(const PluginState& state) {
+    return RequestSnapshot{state.track, state.session};
+}
+
 RequestSnapshot TakeRequestSnapshot() {
     std::lock_guard guard(plugin.lock);
-    return RequestSnapshot{plugin.track, plugin.session};
+    return TakeRequestSnapshotLocked(plugin);
 }
 
 }  // namespace stz

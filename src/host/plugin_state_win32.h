@@ -36,11 +36,14 @@ struct PluginState {
 
 PluginState& Plugin();
 
-// A consistent copy of both shared records, taken under the lock.
+// A consistent copy of both shared records.
 struct RequestSnapshot {
     CurrentTrack track;
     ServiceSession session;
 };
+// Takes the lock for the copy.
 RequestSnapshot TakeRequestSnapshot();
+// For callers that already hold `plugin.lock`.
+RequestSnapshot TakeRequestSnapshotLocked(const PluginState& plugin);
 
 }  // namespace stz

@@ -54,7 +54,7 @@ void OnEnable() {
     }
     {
         std::lock_guard guard(plugin.lock);
-        if (plugin.session.winsockStarted != 1) StartWinsock(plugin.session);
+        StartWinsock(plugin.session);  // keeps a start it already holds
     }
     LoadIdentityIntoSession();
     StartSessionHandshake();

@@ -88,7 +88,7 @@ void TriggerStatusReport(int32_t playing) {
         StatusKey key = MakeStatusKey(plugin.track);
         if (plugin.lastStatusKey == key || !IsSessionValid(plugin.session)) return;
         plugin.lastStatusKey = std::move(key);
-        snapshot = RequestSnapshot{plugin.track, plugin.session};
+        snapshot = TakeRequestSnapshotLocked(plugin);
     }
     // The report carries the state that triggered it, copied here.
     plugin.statusBusy.fetch_add(1);
@@ -106,7 +106,7 @@ void CALLBACK OnPlayTimer(HWND, UINT message, UINT_PTR id, DWORD) {
     {
         std::lock_guard guard(plugin.lock);
         if (!CountDownCredit(plugin.track)) return;
-        snapshot = RequestSnapshot{plugin.track, plugin.session};
+        snapshot = TakeRequestSnapshotLocked(plugin);
     }
     StartWorker([snapshot = std::move(snapshot)] {
         SubmitPlay(snapshot.session, snapshot.track, GetServiceEndpoint(), WorkerLimits());
@@ -160,7 +160,7 @@ void ReportShutdown() {
         if (plugin.track.playing != 1) return;
         plugin.track.playing = 0;
         if (!IsSessionValid(plugin.session)) return;
-        snapshot = RequestSnapshot{plugin.track, plugin.session};
+        snapshot = TakeRequestSnapshotLocked(plugin);
     }
     SendStatusReport(snapshot.session, snapshot.track, GetServiceEndpoint(), ShutdownLimits());
 }

@@ -5,8 +5,6 @@
 
 #include <memory>
 
-#include "service/winsock_win32.h"
-
 namespace stz {
 namespace {
 
@@ -21,7 +19,6 @@ unsigned __stdcall WorkerThread(void* argument) {
         std::unique_ptr<WorkerStart> start(static_cast<WorkerStart*>(argument));
         module = start->module;
         try {
-            WinsockReference winsock;
             start->work();
         } catch (...) {
             // A failed request is dropped; nothing may escape into the player.

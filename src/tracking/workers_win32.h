@@ -7,10 +7,10 @@
 namespace stz {
 
 // Starts `work` on a new thread (the runtime library's thread start). The
-// thread holds a reference on this module and a Winsock reference for as
-// long as it runs, so that neither the player's FreeLibrary nor the plug-in's
-// shutdown can pull code or sockets from under it. Returns false, with
-// nothing left behind, when the thread cannot be started.
+// thread holds a reference on this module for as long as it runs, so that the
+// player's FreeLibrary cannot pull code from under it (each exchange holds
+// its own Winsock reference, so shutdown cannot pull its sockets either).
+// Returns false, with nothing left behind, when the thread cannot be started.
 bool StartWorker(std::function<void()> work);
 
 }  // namespace stz
